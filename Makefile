@@ -1,0 +1,32 @@
+# Front door: `make` builds, `make test` runs every test, `make demo` runs a whole bootstrap.
+# build/ holds the shipped 32-bit programs. Where this machine cannot run 32-bit Wine,
+# the tests run on a 64-bit build of the same sources in build-x86_64/.
+BUILD ?= build
+CMAKE_ARGS ?=
+TEST_ARCH := $(shell bash scripts/test-arch)
+TEST_BUILD := $(if $(filter i686,$(TEST_ARCH)),$(BUILD),$(BUILD)-$(TEST_ARCH))
+CONFIGURE = cmake -S . -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel $(CMAKE_ARGS)
+
+.PHONY: all deps test test-build demo bench fuzz sign clean
+
+all: deps
+	@test -f $(BUILD)/build.ninja || $(CONFIGURE) -B $(BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
+	cmake --build $(BUILD)
+
+deps:
+	@bash scripts/install-deps
+
+test-build: all
+ifneq ($(TEST_BUILD),$(BUILD))
+	@test -f $(TEST_BUILD)/build.ninja || $(CONFIGURE) -B $(TEST_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-$(TEST_ARCH).cmake
+	cmake --build $(TEST_BUILD)
+endif
+
+test: test-build
+	@bash scripts/run-tests $(BUILD) $(TEST_BUILD)
+
+demo: test-build
+	@bash scripts/demo $(TEST_BUILD)
+
+clean:
+	rm -rf $(BUILD) $(BUILD)-x86_64
