@@ -1,0 +1,160 @@
+// The user robot: runs beside a program under test in the same Wine session and acts as
+// its user. It answers every message box by pressing OK and writes one JSON line per box
+// (caption, text, and the progress window as it stood then), plus a line whenever the
+// progress window's title or z-order changes. It stops when the stop file appears.
+//
+//   robot.exe LOG STOPFILE
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <set>
+#include <string>
+
+namespace {
+
+FILE* g_log = nullptr;
+
+std::string Utf8(const std::wstring& text) {
+    int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(n, '\0');
+    if (n > 0) WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &out[0], n, nullptr, nullptr);
+    return out;
+}
+
+std::string Json(const std::wstring& text) {
+    std::string out = "\"";
+    for (char c : Utf8(text)) {
+        switch (c) {
+            case '"': out += "\\\""; break;
+            case '\\': out += "\\\\"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\t': out += "\\t"; break;
+            default:
+                if (static_cast<unsigned char>(c) < 0x20) {
+                    char buf[8];
+                    snprintf(buf, sizeof buf, "\\u%04x", c);
+                    out += buf;
+                } else {
+                    out += c;
+                }
+        }
+    }
+    return out + "\"";
+}
+
+std::wstring TextOf(HWND window) {
+    wchar_t buffer[2048] = {};
+    GetWindowTextW(window, buffer, 2048);
+    return buffer;
+}
+
+std::wstring ClassOf(HWND window) {
+    wchar_t buffer[256] = {};
+    GetClassNameW(window, buffer, 256);
+    return buffer;
+}
+
+bool IsTopmost(HWND window) { return (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
+
+// Asks the bar of the progress window; a thread that pumps no messages does not answer.
+long Ask(HWND bar, UINT message, WPARAM wParam) {
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(bar, message, wParam, 0, SMTO_ABORTIFHUNG, 200, &result)) return -1;
+    return static_cast<long>(result);
+}
+
+HWND FindProgressWindow() {
+    struct Search {
+        HWND found = nullptr;
+    } search;
+    EnumWindows(
+        [](HWND window, LPARAM param) -> BOOL {
+            HWND bar = GetDlgItem(window, 1000);
+            if (bar && ClassOf(bar) == L"msctls_progress32" && ClassOf(window) == L"#32770") {
+                reinterpret_cast<Search*>(param)->found = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::string ProgressState(bool askBar) {
+    HWND window = FindProgressWindow();
+    if (!window) return "null";
+    std::string state = "{\"title\":" + Json(TextOf(window)) + ",\"topmost\":" + (IsTopmost(window) ? "true" : "false") +
+                        ",\"visible\":" + (IsWindowVisible(window) ? "true" : "false");
+    if (askBar) {
+        HWND bar = GetDlgItem(window, 1000);
+        state += ",\"low\":" + std::to_string(Ask(bar, PBM_GETRANGE, TRUE)) +
+                 ",\"high\":" + std::to_string(Ask(bar, PBM_GETRANGE, FALSE)) +
+                 ",\"pos\":" + std::to_string(Ask(bar, PBM_GETPOS, 0));
+    }
+    return state + "}";
+}
+
+void Write(const std::string& line) {
+    fprintf(g_log, "%s\n", line.c_str());
+    fflush(g_log);
+}
+
+// Message boxes: dialog windows with the static text control 0xFFFF and an OK button.
+void AnswerBoxes(std::set<HWND>& answered) {
+    struct Found {
+        HWND boxes[16];
+        int count = 0;
+    } found;
+    EnumWindows(
+        [](HWND window, LPARAM param) -> BOOL {
+            auto* f = reinterpret_cast<Found*>(param);
+            if (f->count < 16 && ClassOf(window) == L"#32770" && GetDlgItem(window, 0xFFFF) && IsWindowVisible(window))
+                f->boxes[f->count++] = window;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    for (int i = 0; i < found.count; ++i) {
+        HWND box = found.boxes[i];
+        if (answered.count(box)) continue;
+        answered.insert(box);
+        HWND owner = GetWindow(box, GW_OWNER);
+        Write("{\"kind\":\"box\",\"caption\":" + Json(TextOf(box)) + ",\"text\":" +
+              Json(TextOf(GetDlgItem(box, 0xFFFF))) + ",\"owned\":" + (owner ? "true" : "false") +
+              ",\"icon\":" + (GetDlgItem(box, 0x14) ? "true" : "false") + ",\"progress\":" + ProgressState(true) + "}");
+        HWND ok = GetDlgItem(box, IDOK);
+        if (ok) {
+            PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(ok));
+        } else {
+            PostMessageW(box, WM_CLOSE, 0, 0);
+        }
+    }
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 3) {
+        fwprintf(stderr, L"usage: robot.exe LOG STOPFILE\n");
+        return 2;
+    }
+    g_log = _wfopen(argv[1], L"w");
+    if (!g_log) return 2;
+    const wchar_t* stopFile = argv[2];
+    std::set<HWND> answered;
+    std::string lastProgress;
+    Write("{\"kind\":\"start\"}");
+    while (GetFileAttributesW(stopFile) == INVALID_FILE_ATTRIBUTES) {
+        AnswerBoxes(answered);
+        std::string progress = ProgressState(false);
+        if (progress != lastProgress) {
+            Write("{\"kind\":\"progress\",\"state\":" + progress + "}");
+            lastProgress = progress;
+        }
+        Sleep(10);
+    }
+    Write("{\"kind\":\"stop\"}");
+    fclose(g_log);
+    return 0;
+}
