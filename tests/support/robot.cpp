@@ -56,6 +56,15 @@ std::wstring ClassOf(HWND window) {
     return buffer;
 }
 
+// The box's icon: control 0x14 on Windows, 0x440 in Wine's box; hidden when there is none.
+bool HasVisibleIcon(HWND box) {
+    for (int id : {0x14, 0x440}) {
+        HWND icon = GetDlgItem(box, id);
+        if (icon && IsWindowVisible(icon)) return true;
+    }
+    return false;
+}
+
 bool IsTopmost(HWND window) { return (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
 
 // Asks the bar of the progress window; a thread that pumps no messages does not answer.
@@ -122,7 +131,7 @@ void AnswerBoxes(std::set<HWND>& answered) {
         HWND owner = GetWindow(box, GW_OWNER);
         Write("{\"kind\":\"box\",\"caption\":" + Json(TextOf(box)) + ",\"text\":" +
               Json(TextOf(GetDlgItem(box, 0xFFFF))) + ",\"owned\":" + (owner ? "true" : "false") +
-              ",\"icon\":" + (GetDlgItem(box, 0x14) ? "true" : "false") + ",\"progress\":" + ProgressState(true) + "}");
+              ",\"icon\":" + (HasVisibleIcon(box) ? "true" : "false") + ",\"progress\":" + ProgressState(true) + "}");
         HWND ok = GetDlgItem(box, IDOK);
         if (ok) {
             PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(ok));
