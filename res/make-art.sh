@@ -28,6 +28,9 @@ im -size 550x300 gradient:'#1b2a4a-#4f7ca8' \
   -gravity north -font "$font_bold" -pointsize 36 -fill '#fdfaf2' -annotate +0+112 "Quillmoor's Projects" \
   -font "$font" -pointsize 18 -fill '#dbe6f2' -annotate +0+160 'Setup' \
   -strip -interlace none -sampling-factor 2x2 -quality 88 "$work/banner.jpg"
+# The window decodes the banner with the OLE picture loader, which wants a baseline JPEG.
+[ "$(identify -format '%w %h %[interlace]' "$work/banner.jpg")" = "550 300 None" ] \
+  || { echo "make-art: banner is not a 550 x 300 baseline JPEG" >&2; exit 1; }
 mv "$work/banner.jpg" "$out/banner.jpg"
 
 # The icon: the quill on a rounded blue tile, drawn at 256 pixels and scaled down.

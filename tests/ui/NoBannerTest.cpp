@@ -1,5 +1,5 @@
-// The progress window built without the banner resource: it says so in its title and
-// shows no picture (the bar's tests run in this program too).
+// The progress window built without a usable banner (none at all, or one that is no
+// picture): it says so in its title and shows no picture.
 #include <gtest/gtest.h>
 
 #include "tests/support/TestSupport.h"
