@@ -74,21 +74,19 @@ long Ask(HWND bar, UINT message, WPARAM wParam) {
     return static_cast<long>(result);
 }
 
+BOOL CALLBACK FindProgressProc(HWND window, LPARAM param) {
+    HWND bar = GetDlgItem(window, 1000);
+    if (bar && ClassOf(bar) == L"msctls_progress32" && ClassOf(window) == L"#32770") {
+        *reinterpret_cast<HWND*>(param) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 HWND FindProgressWindow() {
-    struct Search {
-        HWND found = nullptr;
-    } search;
-    EnumWindows(
-        [](HWND window, LPARAM param) -> BOOL {
-            HWND bar = GetDlgItem(window, 1000);
-            if (bar && ClassOf(bar) == L"msctls_progress32" && ClassOf(window) == L"#32770") {
-                reinterpret_cast<Search*>(param)->found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    HWND found = nullptr;
+    EnumWindows(&FindProgressProc, reinterpret_cast<LPARAM>(&found));
+    return found;
 }
 
 std::string ProgressState(bool askBar) {
@@ -110,20 +108,22 @@ void Write(const std::string& line) {
     fflush(g_log);
 }
 
+struct FoundBoxes {
+    HWND boxes[16];
+    int count = 0;
+};
+
+BOOL CALLBACK FindBoxesProc(HWND window, LPARAM param) {
+    auto* f = reinterpret_cast<FoundBoxes*>(param);
+    if (f->count < 16 && ClassOf(window) == L"#32770" && GetDlgItem(window, 0xFFFF) && IsWindowVisible(window))
+        f->boxes[f->count++] = window;
+    return TRUE;
+}
+
 // Message boxes: dialog windows with the static text control 0xFFFF and an OK button.
 void AnswerBoxes(std::set<HWND>& answered) {
-    struct Found {
-        HWND boxes[16];
-        int count = 0;
-    } found;
-    EnumWindows(
-        [](HWND window, LPARAM param) -> BOOL {
-            auto* f = reinterpret_cast<Found*>(param);
-            if (f->count < 16 && ClassOf(window) == L"#32770" && GetDlgItem(window, 0xFFFF) && IsWindowVisible(window))
-                f->boxes[f->count++] = window;
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
+    FoundBoxes found;
+    EnumWindows(&FindBoxesProc, reinterpret_cast<LPARAM>(&found));
     for (int i = 0; i < found.count; ++i) {
         HWND box = found.boxes[i];
         if (answered.count(box)) continue;
