@@ -1,25 +1,21 @@
 // Single-file download with retries, backups, error-page detection and progress.
 #include "transfer/Downloader.h"
 
-#include <cstring>
-
 #include "framework/File.h"
 #include "fs/Clock.h"
 #include "fs/FileOps.h"
 #include "fs/Paths.h"
 #include "transfer/Connection.h"
+#include "transfer/ErrorPage.h"
 #include "transfer/Internet.h"
 #include "transfer/Progress.h"
 
 namespace {
 
 const wchar_t* const kBackupSuffix = L" Before Download";
-const wchar_t* const kErrorPageTag = L"TITLE";
-const wchar_t* const kErrorPageMark = L"404";  // a title containing it marks a missing file
 
 constexpr int kAttempts = 4;
 constexpr DWORD kRetryPauseMs = 2000;
-constexpr DWORD kReadBufferSize = 1024;  // also the span of the body the error-page test sees
 // After the end of the body, how long a target whose size differs from the announced length
 // is given to reach it, and how long to pause between the reads meanwhile.
 constexpr DWORD kCompletionWaitMs = 20000;
@@ -36,15 +32,6 @@ enum class AttemptResult { failed, succeeded, writeFailed };
 
 void SendProgress(HWND window, DWORD bytes, ULONGLONG total) {
     if (window) SendMessageW(window, WM_SETUP_PROGRESS, static_cast<WPARAM>(bytes), static_cast<LPARAM>(total));
-}
-
-// The buffer as ANSI text up to its first zero byte (never beyond its end): since it is
-// cleared only once per attempt, an earlier longer read's bytes may follow this read's.
-bool IsErrorPage(const char (&buffer)[kReadBufferSize]) {
-    size_t length = 0;
-    while (length < kReadBufferSize && buffer[length] != 0) ++length;
-    CString text = CString::FromAnsi(buffer, static_cast<int>(length));
-    return CDownloader::GetTextBetweenTags(text, kErrorPageTag).Find(kErrorPageMark) >= 0;
 }
 
 // Writes one read to the target. Data that arrives after a zero-byte read finds the target
