@@ -17,11 +17,11 @@ enum class ContainerStatus {
 
 struct ContainerResult {
     ContainerStatus status = ContainerStatus::kOk;
-    int failedBlock = -1;       // 0-based index of the block that failed, or -1
-    std::size_t blockCount = 0;  // whole blocks in the ciphertext part
+    int failedBlock = -1;            // 0-based index of the block that failed, or -1
+    std::size_t blockCount = 0;      // whole blocks in the ciphertext part
     std::size_t blockLength = 0;     // B: ciphertext length of one block (0 before the key loaded)
     std::size_t maxPieceLength = 0;  // M: most plaintext bytes one block carries
-    std::string message;        // the library's own text, when it raised an error
+    std::string message;             // the library's own text, when it raised an error
 };
 
 // Decrypts file[0, size) with the key. On success, and after a library error during the
