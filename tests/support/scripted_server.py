@@ -21,6 +21,9 @@ Scenario query parameters (any path outside /_requests; all optional):
   size=N        body length; filler after `html` up to N (default: lead + len(html))
   fill=text|bin filler byte i: text = 'a' + i % 26 (default), bin = i % 256
   file=REL      body is the file REL below --root (404 with an empty body if missing)
+With --root, a request path that names a file below the root is served from that file
+(a document root), and a path without a query that names no file is answered 404; the
+parameters above still shape the answer (status, cl, pieces, gap, delay, reset).
   cl=N|none     announced Content-Length: N (may differ from the body), none: no header,
                 the body ends when the server closes the connection (default: body length)
   chunked=1     Transfer-Encoding: chunked, one chunk per piece, no Content-Length
@@ -91,13 +94,19 @@ class Handler(BaseHTTPRequestHandler):
         arg = lambda name, default=None: query.get(name, [default])[0]
 
         status = int(arg("status", "200"))
-        if arg("file") is not None:
-            root = self.server.root or "."
-            path = os.path.normpath(os.path.join(root, arg("file")))
+        relative = arg("file")
+        if relative is None and self.server.root:
+            # With a document root, a path naming a file below it serves that file; a path
+            # with no query that names nothing is missing.
+            candidate = urllib.parse.unquote(url.path).lstrip("/")
+            if os.path.isfile(self.below_root(candidate) or "") or not url.query:
+                relative = candidate
+        if relative is not None:
+            path = self.below_root(relative)
             try:
                 with open(path, "rb") as f:
                     body = f.read()
-            except OSError:
+            except (OSError, TypeError):
                 self.send_plain(404, b"", head)
                 return
         else:
@@ -165,6 +174,11 @@ class Handler(BaseHTTPRequestHandler):
             self.wfile.write(b"0\r\n\r\n")
         self.wfile.flush()
         self.close_connection = True
+
+    def below_root(self, relative):
+        root = os.path.abspath(self.server.root or ".")
+        path = os.path.abspath(os.path.join(root, relative))
+        return path if path == root or path.startswith(root + os.sep) else None
 
     def write_piece(self, data, chunked):
         if not data:

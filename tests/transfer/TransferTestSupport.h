@@ -12,7 +12,8 @@
 
 namespace transfer_testing {
 
-// The loopback servers of the fixture (servers.env, named by SETUP_TRANSFER_SERVERS).
+// The loopback servers of the fixture: servers\\servers.env below the current folder, or the
+// file that SETUP_TRANSFER_SERVERS names.
 struct Servers {
     int scripted = 0;    // the scripted server's port
     int nginx = 0;       // nginx's port
