@@ -82,7 +82,13 @@ bool CreateFolderPath(CString path) {
     for (;;) {
         int j = path.Find(L'\\', i + 1);
         if (j < 0) j = path.GetLength();
-        if (!CreateDirectoryW(path.Left(j), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
+        CString level = path.Left(j);
+        if (!CreateDirectoryW(level, nullptr)) {
+            // A level that is already there counts only when it is a folder, not a file.
+            if (GetLastError() != ERROR_ALREADY_EXISTS) return false;
+            DWORD attributes = GetFileAttributesW(level);
+            if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+        }
         if (j >= path.GetLength()) return true;
         i = j;
     }

@@ -29,8 +29,13 @@ def check(condition, message):
         print("FAILED:", message)
 
 
+# A host counts as holding the description only when it announces 1000 bytes or more, so
+# every test description carries enough comment lines to make its container that large.
+PADDING = "".join(f"// padding line {i:02} of the test description, removed with the comments\n" for i in range(10))
+
+
 def description(files=(), sites=(), user_info="UserInfo.txt", program="FinalSetup.exe", extra=""):
-    text = "// Setup description of a test run\n"
+    text = "// Setup description of a test run\n" + PADDING
     text += extra
     text += "[Files to download]\n" + "".join(f"{s} -> {d}\n" for s, d in files)
     text += "[Download Sites]\n" + "".join(f"{s}\n" for s in sites)
@@ -70,7 +75,7 @@ def expected_user_info(world, program, working_folder_win, site, app, time_text)
 
 def user_info_time(user_info):
     lines = user_info.split("\n")
-    return lines[3 * 8 + 1] if len(lines) > 25 else ""
+    return lines[24] if len(lines) > 25 else ""  # the value of the eighth block
 
 
 @scenario
@@ -106,7 +111,8 @@ def normal_download(world):
     check(result.elapsed >= 6.0, f"the run ended {result.elapsed:.1f}s after start, before the final setup did")
     check(not os.path.exists(world.working_folder(app)), "working folder still on disk")
     check(os.path.isdir(os.path.dirname(world.working_folder(app))), "Quillmoor's Projects folder was removed")
-    titles = {s["title"] for s in result.progress_states if s}
+    # The window exists a moment before its initialisation gives it its title.
+    titles = {s["title"] for s in result.progress_states if s and s["title"]}
     check(titles == {"Quillmoor's Projects"}, f"progress window titles {titles}")
     check(any(s and s["topmost"] for s in result.progress_states), "progress window was never topmost")
     agents = [r for r in result.requests if "Quillmoor's Downloader" in r]

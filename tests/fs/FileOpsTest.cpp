@@ -109,6 +109,8 @@ TEST(CreateFolderPath, StopsAtALevelThatIsAFile) {
     ASSERT_TRUE(WriteBytes(dir / L"File", "x"));
     EXPECT_FALSE(CreateFolderPath(dir / L"File\\Deeper"));
     EXPECT_FALSE(IsFolder(dir / L"File\\Deeper"));
+    // The last level taken by a file is no folder either.
+    EXPECT_FALSE(CreateFolderPath(dir / L"File"));
 }
 
 TEST(CreateFolderPath, LeadingBackslashPathsStepOverTheirFirstPart) {
