@@ -1,4 +1,5 @@
-# Front door: `make` builds, `make test` runs every test, `make demo` runs a whole bootstrap.
+# Front door: `make` builds, `make test` runs every test, `make demo` runs a whole bootstrap,
+# `make bench` measures it (bench/RESULTS.md).
 # build/ holds the shipped 32-bit programs. Where this machine cannot run 32-bit Wine,
 # the tests run on a 64-bit build of the same sources in build-x86_64/.
 BUILD ?= build
@@ -27,6 +28,12 @@ test: test-build
 
 demo: test-build
 	@bash scripts/demo $(TEST_BUILD)
+
+# Benchmarks (bench/): builds only what they need, never part of `make test`.
+bench: deps
+	@test -f $(BUILD)/build.ninja || $(CONFIGURE) -B $(BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
+	@test -f $(TEST_BUILD)/build.ninja || $(CONFIGURE) -B $(TEST_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-$(TEST_ARCH).cmake
+	@bash bench/run $(BUILD) $(TEST_BUILD)
 
 clean:
 	rm -rf $(BUILD) $(BUILD)-x86_64
