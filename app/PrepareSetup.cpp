@@ -4,6 +4,7 @@
 
 #include "app/Hosts.h"
 #include "app/Messages.h"
+#include "app/Thresholds.h"
 #include "framework/FileFind.h"
 #include "fs/FileOps.h"
 #include "fs/Paths.h"
@@ -14,11 +15,6 @@
 using namespace setup_text;
 
 namespace {
-
-// A host holds the description when it announces at least this many bytes for it.
-constexpr int kDescriptionMinimumSize = 1000;
-// A site serves the listed files when it announces more than this for the first of them.
-constexpr int kSiteMinimumSize = 1000;
 
 void Warn(const wchar_t* text) { AfxMessageBox(text, MB_OK | MB_ICONWARNING); }
 

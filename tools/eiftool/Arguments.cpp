@@ -39,3 +39,20 @@ bool ExpectPositional(const Arguments& args, size_t count, std::wstring& error) 
     }
     return true;
 }
+
+bool TakeTextOptions(Arguments& args, const std::wstring& name, std::vector<std::wstring>& values,
+                     std::wstring& error) {
+    for (size_t i = 0; i < args.size();) {
+        if (args[i] != name) {
+            ++i;
+            continue;
+        }
+        if (i + 1 >= args.size()) {
+            error = name + L" needs a value";
+            return false;
+        }
+        values.push_back(args[i + 1]);
+        args.erase(args.begin() + i, args.begin() + i + 2);
+    }
+    return true;
+}

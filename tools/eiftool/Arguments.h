@@ -13,3 +13,8 @@ bool TakeNumberOption(Arguments& args, const std::wstring& name, unsigned long l
 // False, with error, when an argument left in args is an option ("--...") or when args does
 // not hold exactly count arguments.
 bool ExpectPositional(const Arguments& args, size_t count, std::wstring& error);
+
+// Removes every "--name VALUE" from args and appends the values, in order, to values. False,
+// with error, when a "--name" has no value after it.
+bool TakeTextOptions(Arguments& args, const std::wstring& name, std::vector<std::wstring>& values,
+                     std::wstring& error);

@@ -10,6 +10,8 @@ using Arguments = std::vector<std::wstring>;
 int RunKeygen(Arguments args);
 int RunPack(Arguments args);
 int RunUnpack(Arguments args);
+int RunLint(Arguments args);
+int RunPreflight(Arguments args);
 
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;

@@ -2,6 +2,9 @@
 //   eiftool keygen PRIVATE.hex PUBLIC.hex [--bits N]   a new RSA key pair
 //   eiftool pack PUBLIC.hex DESCRIPTION OUT.eif [--piece N]   a description into a container
 //   eiftool unpack PRIVATE.hex IN.eif OUT   a container's plaintext back
+//   eiftool lint DESCRIPTION|CONTAINER [--key PRIVATE.hex]   the traps of the reader's rules
+//   eiftool preflight DESCRIPTION|CONTAINER [--key PRIVATE.hex] [--app NAME] [--host H]...
+//                                           what a run will find on the servers
 // Each command lives in a file of its own; a new one is a line in the table below.
 #include <cstdio>
 
@@ -20,6 +23,9 @@ const Command kCommands[] = {
     {L"keygen", RunKeygen, L"keygen PRIVATE.hex PUBLIC.hex [--bits N]   new RSA key pair (1024 bits unless told)"},
     {L"pack", RunPack, L"pack PUBLIC.hex DESCRIPTION OUT.eif [--piece N]   encrypt a description into a container"},
     {L"unpack", RunUnpack, L"unpack PRIVATE.hex IN.eif OUT   decrypt a container back into its description"},
+    {L"lint", RunLint, L"lint DESCRIPTION|CONTAINER [--key PRIVATE.hex]   find the traps of the reader's rules"},
+    {L"preflight", RunPreflight,
+     L"preflight DESCRIPTION|CONTAINER [--key PRIVATE.hex] [--app NAME] [--host H]...   check the live servers"},
 };
 
 int Usage(int code) {
