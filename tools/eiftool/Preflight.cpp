@@ -71,6 +71,11 @@ wstring Padded(wstring text, size_t width) {
     return text;
 }
 
+wstring TrimmedRight(wstring text) {
+    while (!text.empty() && text.back() == L' ') text.pop_back();
+    return text;
+}
+
 wstring Cell(const Probe& probe) {
     if (probe.size == 0) return L"missing";
     return std::to_wstring(probe.size) + (probe.errorPage ? L" error page" : L"");
@@ -189,12 +194,12 @@ private:
 
         wstring header = L"  " + Padded(L"file", 40);
         for (size_t s = 0; s < sites.size(); ++s) header += Padded(L"site " + std::to_wstring(s + 1), 20);
-        Say(L"\nAnnounced sizes:\n" + header);
+        Say(L"\nAnnounced sizes:\n" + TrimmedRight(header));
         for (size_t f = 0; f < files.size(); ++f) {
             wstring row = L"  " + Padded(wstring(files[f].source.GetString()) + L" -> " +
                                              files[f].destination.GetString(), 40);
             for (size_t s = 0; s < sites.size(); ++s) row += Padded(Cell(probes[s][f]), 20);
-            Say(row);
+            Say(TrimmedRight(row));
         }
 
         if (chosen < 0) {
