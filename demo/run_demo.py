@@ -17,6 +17,18 @@ sys.path.insert(0, os.path.join(os.path.dirname(HERE), "tests", "e2e"))
 from harness import Bootstrap, win_path  # noqa: E402
 
 
+def preflight(world, container, port):
+    """eiftool preflight on the demo's host and site, before the run (SETUP_DEMO_PREFLIGHT=1)."""
+    world.nginx.start()
+    log = os.path.join(world.work, "preflight.txt")
+    with open(log, "w") as out:  # a file, not a pipe: Wine's helpers would keep a pipe open
+        subprocess.call([world.wine_run, world.eiftool, "preflight", win_path(container, world.prefix), "--app", "Demo",
+                         "--host", f"127.0.0.1:{port}"], stdin=subprocess.DEVNULL, stdout=out, stderr=out)
+    world.nginx.stop()
+    open(os.path.join(world.nginx.work, "access.log"), "w").close()  # the run's requests only
+    print("eiftool preflight:\n" + open(log, encoding="utf-8", errors="replace").read())
+
+
 def main():
     build = os.path.abspath(sys.argv[1])
     os.environ.setdefault("SETUP_E2E_PRIMARY_PORT", os.environ.get("SETUP_DEMO_PORT", "18080"))
@@ -26,10 +38,13 @@ def main():
     port = world.primary_port
 
     text = open(os.path.join(HERE, "SetupInitial.ini"), encoding="utf-8").read().replace("@PORT@", str(port))
-    world.put(world.primary, "/downloads/Setups/Demo/SetupInitial.eif", world.pack(text))
+    served = world.put(world.primary, "/downloads/Setups/Demo/SetupInitial.eif", world.pack(text))
     world.put_stub(world.primary, "/sites/Demo/FinalSetup.exe")
     world.put(world.primary, "/sites/Demo/Readme.txt", open(os.path.join(HERE, "site", "Readme.txt"), "rb").read())
     world.put(world.primary, "/sites/Demo/Organizer.dat", bytes(i % 251 for i in range(3 * 1024 * 1024)))
+
+    if os.environ.get("SETUP_DEMO_PREFLIGHT"):
+        preflight(world, served, port)
 
     program = world.program("Setup_Demo_1.exe")
     print(f"Serving the demo site on http://127.0.0.1:{port}/ (nginx)")
