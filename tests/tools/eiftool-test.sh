@@ -2,7 +2,7 @@
 # eiftool under Wine, checked against OpenSSL on the Linux side.
 #   eiftool-test.sh CASE BUILD_DIR SOURCE_DIR
 # Cases: pack_decrypts_with_openssl, keygen_keys_work_with_openssl, unpack_round_trip,
-# bad_input, demo_keys_match.
+# bad_input, demo_keys_match, lint_command.
 set -euo pipefail
 case_name=$1 build=$(cd "$2" && pwd) source=$(cd "$3" && pwd)
 work=$(mktemp -d)
@@ -105,6 +105,30 @@ case $case_name in
       cmp back.ini "$sample" || fail "unpack does not give $sample back"
       grep -q "bytes from" out.txt || fail "unpack says nothing about what it did"
     done
+    ;;
+
+  lint_command)
+    # The command around the checks (tests/tools/LintTest.cpp has the traps themselves):
+    # findings one a line as FILE:LINE: message, and the exit codes 0, 1 and 2.
+    printf '%s\n' '[Files to download]' '/a.exe -> Data\a.exe' '[Download Sites]' 'http://host' \
+      '[User Info Filename]' 'u.txt' '[Program to run]' 'a.exe' '[End]' 'End' >traps.ini
+    eiftool pack "$demo_public" traps.ini traps.eif
+    eiftool lint traps.eif --key "$demo_private"
+    [ "$rc" = 1 ] || fail "lint of a container with traps exited $rc"
+    grep -q '^traps.eif: the container is 270 bytes' out.txt || fail "no finding about the container's size"
+    grep -q '^traps.eif:2: the destination "Data\\a.exe" has a folder part' out.txt || fail "no folder-part finding"
+    grep -q '^traps.eif:4: "//" starts a comment' out.txt || fail "no comment finding"
+    [ "$(wc -l <out.txt)" = 3 ] || fail "lint printed more than its three findings"
+    sed 's/@PORT@/18080/' "$source/demo/SetupInitial.ini" >demo.ini
+    eiftool lint demo.ini
+    [ "$rc" = 0 ] && [ ! -s out.txt ] || fail "lint of the demo description: exit $rc, $(cat out.txt)"
+    eiftool pack "$demo_public" demo.ini demo.eif
+    eiftool lint demo.eif
+    [ "$rc" = 0 ] || fail "lint of the demo container with the compiled-in key exited $rc"
+    eiftool keygen other.hex other-public.hex
+    expect_failure 2 "does not decrypt" -- lint demo.eif --key other.hex
+    expect_failure 2 "cannot read missing.ini" -- lint missing.ini
+    expect_failure 2 "expected 1 arguments" -- lint
     ;;
 
   bad_input)
