@@ -1,8 +1,11 @@
 // The description reader: decoding, comments, variables, the End rule, tag lookups and the
-// two list walks. Every lookup searches the whole text afresh; there is no index.
+// two list walks. Every lookup searches the text for its tag afresh; only the upper-case
+// copy of the text and the place of the last line found are kept while the text is unchanged.
 #include "description/IniParser.h"
 
 #include <PrivateKey.h>
+
+#include <cwctype>
 
 #include "description/FileContents.h"
 #include "framework/MessageBox.h"
@@ -66,6 +69,12 @@ void CIniParser::Decode(const unsigned char* data, int length) {
         while (end < length && data[end] != 0) ++end;
         m_text = CString::FromAnsi(reinterpret_cast<const char*>(data), end);
     }
+    TextChanged();
+}
+
+void CIniParser::TextChanged() {
+    m_upperValid = false;
+    m_cursor = SectionCursor();
 }
 
 void CIniParser::ReadPlainFile(CString path, unsigned char*& data, int& length) {
@@ -75,9 +84,12 @@ void CIniParser::ReadPlainFile(CString path, unsigned char*& data, int& length) 
 int CIniParser::FindTag(CString tag) const {
     CString bracketed = L"[" + tag + L"]";
     bracketed.MakeUpper();
-    CString text = m_text;
-    text.MakeUpper();
-    int at = text.Find(bracketed);
+    if (!m_upperValid) {
+        m_upperText = m_text;
+        m_upperText.MakeUpper();  // A-Z only: positions stay those of m_text
+        m_upperValid = true;
+    }
+    int at = m_upperText.Find(bracketed);
     return at < 0 ? -1 : at + bracketed.GetLength();
 }
 
@@ -88,18 +100,31 @@ CString CIniParser::GetValue(CString tag, int line) {
         ShowMessageBox(nullptr, message, kWarningCaption, MB_OK | MB_ICONWARNING);
         return CString();
     }
-    int stop = m_text.Find(L'[', start);
-    if (stop < 0) stop = m_text.GetLength();
-    CString section = m_text.Mid(start, stop - start);
-    section.Trim();
-    int from = 0;
-    for (int n = 0; n < line; ++n) {
-        int lf = section.Find(L'\n', from);
-        if (lf < 0) return CString();
+    // The section runs from the tag to the next "[" (or the end), white space trimmed.
+    if (m_cursor.tagEnd != start) {
+        int stop = m_text.Find(L'[', start);
+        if (stop < 0) stop = m_text.GetLength();
+        int begin = start, end = stop;
+        while (end > begin && iswspace(m_text[end - 1])) --end;
+        while (begin < end && iswspace(m_text[begin])) ++begin;
+        m_cursor = SectionCursor{start, begin, end, 0, begin};
+    }
+    // Lines are counted from the section's start, or on from the last line asked for.
+    int n = 0, from = m_cursor.begin;
+    if (m_cursor.line <= line) {
+        n = m_cursor.line;
+        from = m_cursor.lineStart;
+    }
+    const int end = m_cursor.end;
+    for (; n < line; ++n) {
+        int lf = from < end ? m_text.Find(L'\n', from) : -1;
+        if (lf < 0 || lf >= end) return CString();
         from = lf + 1;
     }
-    int lf = section.Find(L'\n', from);
-    return lf < 0 ? section.Mid(from) : section.Mid(from, lf - from);
+    m_cursor.line = line;
+    m_cursor.lineStart = from;
+    int lf = from < end ? m_text.Find(L'\n', from) : -1;
+    return (lf < 0 || lf >= end) ? m_text.Mid(from, end - from) : m_text.Mid(from, lf - from);
 }
 
 void CIniParser::RemoveComments() {
@@ -107,6 +132,7 @@ void CIniParser::RemoveComments() {
         int lf = m_text.Find(L'\n', p + 1);
         int end = lf < 0 ? m_text.GetLength() : lf;
         m_text.Delete(p, end - p);
+        TextChanged();
     }
 }
 
@@ -129,6 +155,7 @@ void CIniParser::ExpandVariables() {
         if (m_text.GetLength() - (q - p + 1) + value.GetLength() > maxLength) break;
         // Searching on from p expands the variables inside the inserted value in turn.
         m_text = m_text.Left(p) + value + m_text.Mid(q + 1);
+        TextChanged();
         ++replacements;
     }
 }

@@ -33,6 +33,8 @@ public:
 private:
     // Position just after "[tag]" in the text (letter case ignored), or -1.
     int FindTag(CString tag) const;
+    // Every change of m_text goes through here: it drops what the lookups keep about it.
+    void TextChanged();
     void RemoveComments();
     void ExpandVariables();
     CString VariableValue(const CString& name);
@@ -44,6 +46,19 @@ private:
     static void ReadEncryptedFile(CString path, unsigned char*& data, int& length, const char* key);
 
     CString m_text;
+    // What lookups keep about the unchanged text, so that walking a list of n entries reads
+    // the text about once instead of n times: its upper-case copy (for the tag search), and
+    // the section and the line that the last GetValue found.
+    mutable CString m_upperText;
+    mutable bool m_upperValid = false;
+    struct SectionCursor {
+        int tagEnd = -1;  // FindTag's result for the section, -1 when nothing is kept
+        int begin = 0;    // the section without surrounding white space: [begin, end)
+        int end = 0;
+        int line = 0;     // the line last asked for, and where it starts
+        int lineStart = 0;
+    };
+    SectionCursor m_cursor;
     int m_filePosition = 0;
     int m_sitePosition = 0;
 };
