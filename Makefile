@@ -35,5 +35,10 @@ bench: deps
 	@test -f $(TEST_BUILD)/build.ninja || $(CONFIGURE) -B $(TEST_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-$(TEST_ARCH).cmake
 	@bash bench/run $(BUILD) $(TEST_BUILD)
 
+# Signs $(BUILD)/Setup.exe (Authenticode, SHA-256) with osslsigncode (scripts/sign):
+#   make sign CERT=cert.pem KEY=key.pem [TIMESTAMP=http://tsa.example] [PASSFILE=key-password.txt]
+sign: all
+	@bash scripts/sign $(BUILD)/Setup.exe "$(CERT)" "$(KEY)" "$(TIMESTAMP)" "$(PASSFILE)"
+
 clean:
 	rm -rf $(BUILD) $(BUILD)-x86_64
