@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Checks a built Windows program's PE header: machine and kind, subsystem, hardening
-flags, no writable-and-executable section, and that it imports only system DLLs.
+flags (ASLR with the relocations that make it real, high-entropy layout on 64 bits, DEP),
+no writable-and-executable section, and that it imports only system DLLs.
 
 usage: check_pe.py PROGRAM --machine i386|amd64 --subsystem gui|console
 """
@@ -15,7 +16,8 @@ SYSTEM_DLLS = {
 }
 MACHINES = {"i386": 0x14C, "amd64": 0x8664}
 SUBSYSTEMS = {"gui": 2, "console": 3}
-DYNAMIC_BASE, NX_COMPAT = 0x40, 0x100
+HIGH_ENTROPY_VA, DYNAMIC_BASE, NX_COMPAT = 0x20, 0x40, 0x100
+RELOCS_STRIPPED = 0x0001  # file header characteristics: the image cannot be moved
 MEM_EXECUTE, MEM_WRITE = 0x20000000, 0x80000000
 
 
@@ -39,7 +41,7 @@ def check(path, machine, subsystem):
     pe = struct.unpack_from("<I", data, 0x3C)[0]
     if data[pe:pe + 4] != b"PE\0\0":
         return ["no PE signature"]
-    mach, nsections, _, _, _, optsize, _ = struct.unpack_from("<HHIIIHH", data, pe + 4)
+    mach, nsections, _, _, _, optsize, characteristics = struct.unpack_from("<HHIIIHH", data, pe + 4)
     opt = pe + 24
     magic = struct.unpack_from("<H", data, opt)[0]
     if mach != MACHINES[machine]:
@@ -50,11 +52,18 @@ def check(path, machine, subsystem):
     subsys, dllchars = struct.unpack_from("<HH", data, opt + 68)
     if subsys != SUBSYSTEMS[subsystem]:
         problems.append(f"subsystem {subsys}, expected {subsystem}")
-    for flag, name in ((DYNAMIC_BASE, "DYNAMIC_BASE (ASLR)"), (NX_COMPAT, "NX_COMPAT (DEP)")):
+    wanted = [(DYNAMIC_BASE, "DYNAMIC_BASE (ASLR)"), (NX_COMPAT, "NX_COMPAT (DEP)")]
+    if machine == "amd64":
+        wanted.append((HIGH_ENTROPY_VA, "HIGH_ENTROPY_VA (64-bit ASLR)"))
+    for flag, name in wanted:
         if not dllchars & flag:
             problems.append(f"DllCharacteristics lacks {name}")
     dirs = opt + (96 if magic == 0x10B else 112)
     import_rva, _ = struct.unpack_from("<II", data, dirs + 8)
+    # Without base relocations the loader cannot move the image, whatever DYNAMIC_BASE says.
+    _, reloc_size = struct.unpack_from("<II", data, dirs + 5 * 8)
+    if characteristics & RELOCS_STRIPPED or reloc_size == 0:
+        problems.append("no base relocations: the image cannot be placed at a random address")
     sections = []
     table = opt + optsize
     for i in range(nsections):
