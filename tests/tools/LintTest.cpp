@@ -2,6 +2,7 @@
 // message that names it, and a clean description (the demo's among them) gives nothing.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -138,6 +139,9 @@ std::vector<LintCase> Cases() {
         {"empty", std::string(), {{0, "the description is empty"}}},
     };
 }
+
+// Test names and failure messages show a case by its name.
+void PrintTo(const LintCase& c, std::ostream* out) { *out << c.name; }
 
 class LintTest : public testing::TestWithParam<LintCase> {};
 
