@@ -29,8 +29,10 @@ const wchar_t* const kBuiltInVariables[] = {L"Program Files Folder", L"Temp Fold
                                             L"Startmenu Folder", L"Application Path"};
 // The reader's bound on variable replacements (description/IniParser.cpp).
 constexpr int kReaderReplacementBound = 1024;
-// A bracketed name this close to a required tag (edits, ignoring letter case) is taken for it.
-constexpr int kNearMissDistance = 2;
+// A bracketed name this close to a required tag (edits, ignoring letter case) is taken for
+// it: one edit per this many letters of the tag, at most kNearMissMostEdits.
+constexpr int kNearMissLettersPerEdit = 5;
+constexpr int kNearMissMostEdits = 2;
 
 bool IsSpace(wchar_t ch) { return iswspace(ch) != 0; }
 
@@ -287,7 +289,8 @@ private:
             wstring squeezed, wantedSqueezed;
             for (wchar_t ch : name) if (!IsSpace(ch)) squeezed += ch;
             for (wchar_t ch : wanted) if (!IsSpace(ch)) wantedSqueezed += ch;
-            if (squeezed == wantedSqueezed || EditDistance(name, wanted) <= kNearMissDistance) {
+            int edits = std::min(kNearMissMostEdits, static_cast<int>(wanted.size()) / kNearMissLettersPerEdit);
+            if (squeezed == wantedSqueezed || EditDistance(name, wanted) <= edits) {
                 Add(candidate.line, Bracketed(candidate.name) + L" is not the tag " + Bracketed(tag) +
                                         L" (its letters and inner spaces must match): " + warning);
                 return;
@@ -358,6 +361,11 @@ private:
             if (current.empty()) continue;  // text before the first tag is never read
             size_t lineStart = m_model.LineStart(p);
             wstring kept = Trimmed(text.substr(lineStart, p - lineStart));
+            if (kept.empty()) {
+                Add(m_model.LineOf(p), L"this \"[\" has no \"]\" on its line, so it opens no tag, yet it ends the "
+                                       L"section of " + Bracketed(current) + L" here");
+                continue;
+            }
             Add(m_model.LineOf(p), L"\"[\" inside a value ends the section of " + Bracketed(current) +
                                        L" here: this line is read as " + Shown(kept) +
                                        L", and the lines below it up to the next tag belong to no tag");

@@ -201,6 +201,8 @@ private:
             for (size_t s = 0; s < sites.size(); ++s) row += Padded(Cell(probes[s][f]), 20);
             Say(TrimmedRight(row));
         }
+        Say(L"  (missing: no size announced, for a file that is not there or is sent without a length;\n"
+            L"   error page: a page whose title holds \"404\" in the file's place, which a run rejects)");
 
         if (chosen < 0) {
             m_failure = kSiteNotFound;
