@@ -40,5 +40,10 @@ bench: deps
 sign: all
 	@bash scripts/sign $(BUILD)/Setup.exe "$(CERT)" "$(KEY)" "$(TIMESTAMP)" "$(PASSFILE)"
 
+# Fuzzing (fuzz/): a native clang build of the readers, FUZZ_SECONDS (default 60) a target.
+FUZZ_BUILD ?= build-fuzz
+fuzz: deps
+	@bash fuzz/run $(FUZZ_BUILD)
+
 clean:
 	rm -rf $(BUILD) $(BUILD)-x86_64

@@ -153,20 +153,4 @@ bool CDownloader::DownloadFile(CString url, CString targetPath, HWND progressWin
     return false;
 }
 
-CString CDownloader::GetTextBetweenTags(CString text, CString tag) {
-    text.MakeUpper();
-    tag.MakeUpper();
-    CString opening, closing;
-    opening.Format(L"<%s>", tag.GetString());
-    closing.Format(L"</%s>", tag.GetString());
-
-    const int open = text.Find(opening);
-    if (open < 0 || text.Find(opening, open + 1) >= 0) return CString();
-    const int close = text.Find(closing);
-    if (close < 0 || text.Find(closing, close + 1) >= 0) return CString();
-    const int begin = open + opening.GetLength();
-    if (close < begin) return CString();
-    return text.Mid(begin, close - begin);
-}
-
 DWORD CDownloader::GetElapsedTicks(DWORD start) { return g_clock.tickCount() - start; }
