@@ -99,6 +99,56 @@ http {{
             return []
 
 
+class ScriptedServer:
+    """The misbehaving test server (tests/support/scripted_server.py) on a port of its own,
+    serving root as its document root; a description names it as a site. stop() ends it
+    politely, kill() as a crash would (SIGKILL)."""
+
+    SCRIPT = os.path.join(SOURCE, "tests", "support", "scripted_server.py")
+
+    def __init__(self, work, root):
+        os.makedirs(work, exist_ok=True)
+        self.root = root
+        port_file = os.path.join(work, "scripted.port")
+        if os.path.exists(port_file):
+            os.remove(port_file)
+        self.log = open(os.path.join(work, "scripted.log"), "w")
+        self.proc = subprocess.Popen(["python3", self.SCRIPT, "--port-file", port_file, "--root", root],
+                                     stdin=subprocess.DEVNULL, stdout=self.log, stderr=self.log)
+        for _ in range(250):
+            if os.path.exists(port_file):
+                break
+            time.sleep(0.02)
+        else:
+            self.kill()
+            raise RuntimeError("scripted server did not start")
+        self.port = int(open(port_file).read())
+
+    def site(self, path=""):
+        return f"127.0.0.1:{self.port}{path}"
+
+    def requests(self, prefix="/"):
+        """The requests the server has recorded (while it runs)."""
+        import urllib.parse
+        import urllib.request
+        url = f"http://127.0.0.1:{self.port}/_requests?prefix=" + urllib.parse.quote(prefix)
+        with urllib.request.urlopen(url, timeout=5) as answer:
+            return json.loads(answer.read())
+
+    def kill(self):
+        if self.proc.poll() is None:
+            self.proc.kill()
+        self.proc.wait()
+
+    def stop(self):
+        if self.proc.poll() is None:
+            self.proc.terminate()
+            try:
+                self.proc.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                self.kill()
+
+
 class Bootstrap:
     """One scenario's world: hosts, program folder, and the run of the bootstrapper."""
 
@@ -176,8 +226,15 @@ class Bootstrap:
 
     # --- the run -------------------------------------------------------------------
 
-    def run(self, program_path, stub_sleep_ms=0, timeout=180, user_info="UserInfo.txt"):
-        """Runs the bootstrapper with the robot beside it; returns a Result."""
+    def scripted(self, root_name="scripted"):
+        """A scripted server whose document root is a fresh folder of this scenario."""
+        root = os.path.join(self.work, root_name)
+        os.makedirs(root, exist_ok=True)
+        return ScriptedServer(os.path.join(self.work, root_name + "-server"), root)
+
+    def run(self, program_path, stub_sleep_ms=0, timeout=180, user_info="UserInfo.txt", extra_env=None):
+        """Runs the bootstrapper with the robot beside it; returns a Result. extra_env adds
+        environment variables (for the stub, for instance)."""
         robot_log = os.path.join(self.work, "robot.jsonl")
         stop_file = os.path.join(self.work, "robot.stop")
         report = os.path.join(self.work, "stub-report.json")
@@ -188,6 +245,7 @@ class Bootstrap:
         env["SETUP_STUB_REPORT"] = win_path(report, self.prefix)
         env["SETUP_STUB_USERINFO"] = user_info
         env["SETUP_STUB_SLEEP_MS"] = str(stub_sleep_ms)
+        env.update(extra_env or {})
         out = open(os.path.join(self.work, "wine.log"), "w")
         self.nginx.start()
         robot = subprocess.Popen([self.wine_run, self.robot, win_path(robot_log, self.prefix),

@@ -5,7 +5,12 @@
 // Environment: SETUP_STUB_REPORT  file to write the report to (JSON)
 //              SETUP_STUB_USERINFO name of the user info file in the current folder
 //              SETUP_STUB_SLEEP_MS how long to stay alive (default 0)
+//              SETUP_STUB_HOLD     name of a file to create in the current folder and keep
+//                                  open without sharing after the stub has ended, for
+//                                  SETUP_STUB_HOLD_MS (default 10000), by a holder process
+//                                  (the stub itself, started as "final_stub.exe --hold")
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <string>
@@ -57,7 +62,36 @@ std::string ReadAll(const std::wstring& path, bool& found) {
 
 }  // namespace
 
+// Creates the file, opened without sharing and inheritable, and starts a holder process
+// that inherits the handle and sleeps: the file stays open after this process has ended.
+void StartHolder(const std::wstring& name) {
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE file = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, &inherit, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    std::wstring ms = Env(L"SETUP_STUB_HOLD_MS");
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring command = L"\"" + std::wstring(self) + L"\" --hold " + (ms.empty() ? L"10000" : ms);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    CloseHandle(file);
+}
+
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
+    int argc = 0;
+    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    if (argv && argc == 3 && std::wstring(argv[1]) == L"--hold") {
+        Sleep(static_cast<DWORD>(_wtoi(argv[2])));  // holds the inherited handle meanwhile
+        return 0;
+    }
+    std::wstring hold = Env(L"SETUP_STUB_HOLD");
+    if (!hold.empty()) StartHolder(hold);
+
     wchar_t cwd[MAX_PATH] = {};
     GetCurrentDirectoryW(MAX_PATH, cwd);
     std::string report = "{\"cwd\":" + Json(Utf8(cwd)) + ",\"cmdline\":" + Json(Utf8(GetCommandLineW()));
