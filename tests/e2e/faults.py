@@ -146,9 +146,13 @@ def slow_body(world):
         put_description(world, app, sites=[server.site()], files=[
             ("/FinalSetup.exe", "FinalSetup.exe"), ("/slow.bin?piece=256&gap=120", "Slow.bin")])
         program = world.program(f"Setup_{app}_1.exe")
-        result = world.run(program, user_info="Slow.bin")
+        result = world.run(program, user_info="Slow.bin", extra_env={"SETUP_ROBOT_WATCH_PAINT": "1"})
     finally:
         server.stop()
+    # The robot marks the bar every 200 ms and looks whether it was painted by the next mark:
+    # during the three seconds of the body the program keeps repainting it.
+    paints = [e["repainted"] for e in result.events if e["kind"] == "paint"]
+    check(paints.count(True) >= 5, f"the bar was repainted at {paints.count(True)} of {len(paints)} looks")
     check(result.exit_code == 0 and result.boxes == [], f"exit {result.exit_code}, boxes {result.box_texts}")
     stub = result.stub or {}
     check(stub.get("userinfo") == data.decode("latin-1"), "Slow.bin did not arrive whole")

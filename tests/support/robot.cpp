@@ -2,6 +2,10 @@
 // its user. It answers every message box by pressing OK and writes one JSON line per box
 // (caption, text, and the progress window as it stood then), plus a line whenever the
 // progress window's title or z-order changes. It stops when the stop file appears.
+// With SETUP_ROBOT_WATCH_PAINT set in its environment it also watches the painting of the
+// bar: every 200 ms it marks the bar as needing paint and, at the next look, writes whether
+// the program has painted it meanwhile (a program without a message loop paints only when
+// it redraws the bar itself).
 //
 //   robot.exe LOG STOPFILE
 #include <windows.h>
@@ -153,9 +157,24 @@ int wmain(int argc, wchar_t** argv) {
     const wchar_t* stopFile = argv[2];
     std::set<HWND> answered;
     std::string lastProgress;
+    const bool watchPaint = GetEnvironmentVariableW(L"SETUP_ROBOT_WATCH_PAINT", nullptr, 0) > 0;
+    HWND marked = nullptr;
+    DWORD lastMark = GetTickCount();
     Write("{\"kind\":\"start\"}");
     while (GetFileAttributesW(stopFile) == INVALID_FILE_ATTRIBUTES) {
         AnswerBoxes(answered);
+        if (watchPaint && GetTickCount() - lastMark >= 200) {
+            lastMark = GetTickCount();
+            HWND window = FindProgressWindow();
+            HWND bar = window ? GetDlgItem(window, 1000) : nullptr;
+            if (marked && marked == bar) {
+                RECT pending;
+                Write(std::string("{\"kind\":\"paint\",\"repainted\":") +
+                      (GetUpdateRect(bar, &pending, FALSE) ? "false" : "true") + "}");
+            }
+            if (bar) InvalidateRect(bar, nullptr, FALSE);
+            marked = bar;
+        }
         std::string progress = ProgressState(false);
         if (progress != lastProgress) {
             Write("{\"kind\":\"progress\",\"state\":" + progress + "}");
