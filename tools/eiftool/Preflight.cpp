@@ -3,7 +3,6 @@
 // host, the choice of the site, every listed file's announced size at every site, the total
 // the progress bar will show, and error pages that announce a size in a missing file's place.
 #include <algorithm>
-#include <cstdio>
 #include <vector>
 
 #include "app/Hosts.h"
