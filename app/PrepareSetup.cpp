@@ -34,7 +34,9 @@ bool CSetupApp::PrepareSetup(CString applicationName, CString workingFolder, HWN
         localMode = m_iniParser.GetValue(kTagDownloadInitialSetup) == kLocalModeValue;
     }
 
-    DeleteFolder(workingFolder);
+    // Removes what an earlier run may have left. Where nothing is left, DeleteFolder would
+    // only spend its removal retries (about two seconds) on a folder that is not there.
+    if (GetFileAttributesW(workingFolder) != INVALID_FILE_ATTRIBUTES) DeleteFolder(workingFolder);
     if (!CreateFolderPath(workingFolder)) {
         Warn(kTempFolderFailed);
         return false;

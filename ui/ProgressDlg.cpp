@@ -89,7 +89,11 @@ LRESULT CProgressDlg::OnProgress(WPARAM wParam, LPARAM lParam) {
     (void)lParam;
     // The control clamps to its range; only keep the sum itself from overflowing an int.
     long long position = static_cast<long long>(m_progress.GetPos()) + static_cast<long long>(wParam);
+    // The control would paint itself for the new position and then be painted again below,
+    // once per read: with its drawing switched off around the change, it is painted once.
+    m_progress.SendMessage(WM_SETREDRAW, FALSE);
     m_progress.SetPos(position > INT_MAX ? INT_MAX : static_cast<int>(position));
+    m_progress.SendMessage(WM_SETREDRAW, TRUE);
     // No message loop runs while downloads go on: paint the bar before returning.
     m_progress.Invalidate(TRUE);
     m_progress.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
