@@ -74,8 +74,14 @@ http {{
             f.write(body)
 
     def start(self):
-        subprocess.run(["/usr/sbin/nginx", "-c", self.conf, "-p", self.work], check=True,
-                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        # The suite's ports are fixed (the test bootstrapper has them compiled in): when a
+        # previous run's server is still letting go of them, wait for them a while.
+        deadline = time.monotonic() + 60
+        while subprocess.run(["/usr/sbin/nginx", "-c", self.conf, "-p", self.work], stdin=subprocess.DEVNULL,
+                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode != 0:
+            if time.monotonic() > deadline:
+                raise RuntimeError(f"nginx did not start; see {self.work}/error.log")
+            time.sleep(0.5)
         for _ in range(100):
             if os.path.exists(self.pid):
                 return
