@@ -3,8 +3,8 @@
 
 namespace {
 
-// CON, PRN, AUX, NUL, COM1 to COM9 and LPT1 to LPT9 name devices in every folder,
-// with or without an extension.
+// CON, PRN, AUX, NUL, COM0 to COM9 and LPT0 to LPT9 name devices in every folder,
+// with or without an extension; so do COM and LPT with a superscript 1, 2 or 3.
 bool IsDeviceName(CString component) {
     int dot = component.Find(L'.');
     if (dot >= 0) component = component.Left(dot);
@@ -14,7 +14,8 @@ bool IsDeviceName(CString component) {
     for (const wchar_t* device : kDevices)
         if (component == device) return true;
     if (component.GetLength() == 4 && (component.Left(3) == L"COM" || component.Left(3) == L"LPT"))
-        return component[3] >= L'1' && component[3] <= L'9';
+        return (component[3] >= L'0' && component[3] <= L'9') || component[3] == L'\u00B9' ||
+               component[3] == L'\u00B2' || component[3] == L'\u00B3';
     return false;
 }
 

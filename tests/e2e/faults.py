@@ -274,7 +274,7 @@ def non_ascii_program_folder(world):
 OUTSIDE_DESTINATIONS = [
     "..\\evil.txt", "..\\..\\evil.txt", "sub\\..\\..\\evil.txt", "a/../../evil.txt", ". .\\evil.txt",
     "...\\evil.txt", "C:\\evil.txt", "\\evil.txt", "\\\\127.0.0.1\\share\\evil.txt", "evil.txt:hidden",
-    "CON", "nul.txt", "COM1", "LPT1.log", "sub\\AUX",
+    "CON", "nul.txt", "COM1", "LPT1.log", "sub\\AUX", "COM\u00b9", "lpt\u00b2.txt",
 ]
 
 

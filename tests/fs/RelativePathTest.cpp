@@ -32,6 +32,10 @@ TEST(RelativePath, AcceptsOnlyPathsThatStayInside) {
         {L"nul.txt", false},
         {L"Data\\COM1", false},
         {L"lpt9.log", false},
+        {L"COM0", false},
+        {L"com\u00B9", false},
+        {L"LPT\u00B3.txt", false},
+        {L"COM\u2074", true},
     };
     for (const Case& c : cases)
         EXPECT_EQ(IsContainedRelativePath(c.path), c.contained) << testing_support::Narrow(c.path);
