@@ -13,6 +13,8 @@ import shutil
 import signal
 import subprocess
 import time
+import urllib.parse
+import urllib.request
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SOURCE = os.path.dirname(os.path.dirname(HERE))
@@ -135,8 +137,6 @@ class ScriptedServer:
 
     def requests(self, prefix="/"):
         """The requests the server has recorded (while it runs)."""
-        import urllib.parse
-        import urllib.request
         url = f"http://127.0.0.1:{self.port}/_requests?prefix=" + urllib.parse.quote(prefix)
         with urllib.request.urlopen(url, timeout=5) as answer:
             return json.loads(answer.read())
