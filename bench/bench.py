@@ -61,7 +61,7 @@ class Bench:
         self.nginx = Nginx(os.path.join(self.work, "nginx"), {port: self.root})
         self.exe = {name: os.path.join(build, "bench", name + ".exe")
                     for name in ("bench_floor_download", "bench_floor_dialog", "bench_startup_probe",
-                                 "bench_description", "bench_pack")}
+                                 "bench_description", "bench_pack", "bench_call_costs")}
         self.exe["Setup_bench"] = os.path.join(build, "Setup_bench.exe")
         self.exe["final_stub"] = os.path.join(build, "tests", "support", "final_stub.exe")
 
@@ -202,6 +202,12 @@ class Bench:
             raise RuntimeError(f"the reader walked {entries} entries, not {DESCRIPTION_ENTRIES}")
         return [float(r[0]) for r in rows], [float(r[1]) for r in rows], [float(r[2]) for r in rows]
 
+    def call_costs(self, url):
+        """Microseconds per call of the pieces of the bootstrapper's work (bench_call_costs)."""
+        out = os.path.join(self.work, "costs.txt")
+        self.wine([self.exe["bench_call_costs"], url, win_path(out, self.prefix)])
+        return {name: float(us) for name, us in (line.split() for line in open(out) if line.strip())}
+
     def run(self):
         t = collections.defaultdict(list)
         self.prepare()
@@ -232,6 +238,7 @@ class Bench:
                 t["start_floor"].append(self.startup(self.floor_dialog, True))
             load, walk, decrypt = self.reader()
             t["load"], t["walk"], t["decrypt"] = load, walk, decrypt
+            self.costs = self.call_costs(self.many_urls[0])
         finally:
             keeper.terminate()
             keeper.wait()
@@ -310,6 +317,27 @@ def main():
     ]
     for source, count in sizes.most_common(12):
         lines.append(f"| {source} | {count:,} |")
+    c = bench.costs
+    reads_large = -(-LARGE_SIZE // 1024) + 1
+    files_many = SMALL_COUNT + 1
+    messages_many = files_many * (-(-SMALL_SIZE // 1024) + 1)
+    extra_large = m["large"] - m["large_floor"]
+    extra_many = m["many"] - m["many_floor"]
+    lines += [
+        "",
+        "Where the bootstrapper's extra time goes (per-call costs measured in this run by bench_call_costs, "
+        "times the number of calls the behaviour makes):",
+        "",
+        "| case | extra over floor | progress messages (each repaints the bar) | connection tests (one per download) |",
+        "|---|---|---|---|",
+        f"| one large file | {extra_large:.1f} s | {reads_large} × {c['read.progress_message']:.0f} µs = "
+        f"{reads_large * c['read.progress_message'] / 1e6:.1f} s | 3 × {c['file.connected_state'] / 1000:.1f} ms |",
+        f"| many small files | {extra_many:.1f} s | {messages_many} × {c['read.progress_message']:.0f} µs = "
+        f"{messages_many * c['read.progress_message'] / 1e6:.1f} s | {files_many + 1} × "
+        f"{c['file.connected_state'] / 1000:.1f} ms = {(files_many + 1) * c['file.connected_state'] / 1e6:.1f} s |",
+        "",
+        "Per-call costs (µs): " + ", ".join(f"{k} {v:.1f}" for k, v in sorted(c.items())),
+    ]
     lines.append("")
     lines.append(f"Repetitions: {REPEAT}; all samples (seconds, ms for the reader):")
     lines.append("")

@@ -13,6 +13,7 @@
 #include <functional>
 
 #include "framework/File.h"
+#include "fs/FileOps.h"
 #include "transfer/Connection.h"
 #include "transfer/Internet.h"
 #include "transfer/Progress.h"
@@ -89,6 +90,7 @@ int wmain(int argc, wchar_t** argv) {
     file.Close();
     DeleteFileW(target);
 
+    Time("file.file_exists", 2000, [&] { FileExists(target); });
     Time("file.connected_state", 200, [] { IsInternetConnected(); });
     Time("file.session_open_close", 200, [] {
         HINTERNET session = OpenInternetSession();
