@@ -46,8 +46,11 @@ BOOL CSetupApp::InitInstance() {
     // The window, shown on top of everything and painted at once: no message loop runs.
     m_progressDlg.Create(kProgressTemplate, nullptr);
     m_progressDlg.SetWindowPos(HWND_TOPMOST, 0, 0, 0, 0, kShowFlags);
+    // The banner and the bar are child windows: without RDW_ALLCHILDREN they would stay
+    // unpainted until something else pumps the window, and no message loop ever does.
     InvalidateRect(m_progressDlg.GetSafeHwnd(), nullptr, TRUE);
-    RedrawWindow(m_progressDlg.GetSafeHwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    RedrawWindow(m_progressDlg.GetSafeHwnd(), nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
 
     SetProgramFolder(GetModulePath());
     SetCurrentDirectoryW(GetProgramFolder());

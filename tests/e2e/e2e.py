@@ -115,6 +115,8 @@ def normal_download(world):
     titles = {s["title"] for s in result.progress_states if s and s["title"]}
     check(titles == {"Quillmoor's Projects"}, f"progress window titles {titles}")
     check(any(s and s["topmost"] for s in result.progress_states), "progress window was never topmost")
+    check(any(s and s["visible"] and s.get("bannerPainted") for s in result.progress_states),
+          "the banner was never painted while the window showed")
     agents = [r for r in result.requests if "Quillmoor's Downloader" in r]
     check(len(agents) == len(result.requests) and agents, "requests without the user agent")
 

@@ -93,11 +93,18 @@ HWND FindProgressWindow() {
     return found;
 }
 
+// The banner control is shown and has nothing left to paint.
+bool BannerPainted(HWND window) {
+    HWND banner = GetDlgItem(window, 1026);
+    return banner && IsWindowVisible(banner) && !GetUpdateRect(banner, nullptr, FALSE);
+}
+
 std::string ProgressState(bool askBar) {
     HWND window = FindProgressWindow();
     if (!window) return "null";
     std::string state = "{\"title\":" + Json(TextOf(window)) + ",\"topmost\":" + (IsTopmost(window) ? "true" : "false") +
-                        ",\"visible\":" + (IsWindowVisible(window) ? "true" : "false");
+                        ",\"visible\":" + (IsWindowVisible(window) ? "true" : "false") +
+                        ",\"bannerPainted\":" + (BannerPainted(window) ? "true" : "false");
     if (askBar) {
         HWND bar = GetDlgItem(window, 1000);
         state += ",\"low\":" + std::to_string(Ask(bar, PBM_GETRANGE, TRUE)) +
