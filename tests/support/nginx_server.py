@@ -67,8 +67,8 @@ def start(args):
     scratch = os.path.abspath(args.scratch)
     os.makedirs(os.path.join(scratch, "tmp"), exist_ok=True)
     error_pages = []
-    for i, spec in enumerate(args.error_page or []):
-        code, path = spec.split("=", 1)
+    for i, entry in enumerate(args.error_page or []):
+        code, path = entry.split("=", 1)
         path = os.path.abspath(path)
         name = "/_error_%s_%d%s" % (code, i, os.path.splitext(path)[1])
         error_pages.append("        error_page %s %s;\n"
