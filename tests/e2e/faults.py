@@ -18,15 +18,10 @@ import threading
 import time
 
 import e2e
-from e2e import check, description, standard_site
-from harness import Bootstrap, win_path
+from e2e import Skip, check, description, standard_site
+from harness import win_path
 
 SCENARIOS = {}
-SKIP = 77
-
-
-class Skip(Exception):
-    pass
 
 
 def scenario(fn):
@@ -373,24 +368,5 @@ def thousands_of_entries(world):
     check(not os.path.exists(world.working_folder(app)), "working folder still on disk")
 
 
-def main():
-    build = os.path.abspath(sys.argv[1])
-    if sys.argv[2] == "--list":
-        print("\n".join(SCENARIOS))
-        return 0
-    name = sys.argv[2]
-    world = Bootstrap(build, name)
-    try:
-        SCENARIOS[name](world)
-    except Skip as why:
-        print(f"{name}: SKIPPED: {why}")
-        return SKIP
-    if e2e.FAILURES:
-        print(f"{name}: {len(e2e.FAILURES)} check(s) failed")
-        return 1
-    print(f"{name}: passed")
-    return 0
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(e2e.main(SCENARIOS))
