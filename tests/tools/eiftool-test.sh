@@ -126,7 +126,9 @@ case $case_name in
     eiftool lint demo.eif
     [ "$rc" = 0 ] || fail "lint of the demo container with the compiled-in key exited $rc"
     eiftool keygen other.hex other-public.hex
-    expect_failure 2 "does not decrypt" -- lint demo.eif --key other.hex
+    # Under a foreign key the first block either fails its OAEP check or makes the library
+    # raise (a ciphertext above the other modulus), as the key's numbers fall: both name it.
+    expect_failure 2 "block 1 of" -- lint demo.eif --key other.hex
     expect_failure 2 "cannot read missing.ini" -- lint missing.ini
     expect_failure 2 "expected 1 arguments" -- lint
     ;;
